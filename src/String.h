@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+
+// A counted string of 8-bit characters in the ANSI code page. It owns its
+// characters, keeps a zero byte after the last one, and hands the platform
+// "" rather than null when empty. Equality is byte for byte over the length.
+//
+// The program builds without exceptions, so every operation that may need
+// memory reports failure by returning false and leaves the string as it was.
+// Copies are made only on purpose, through AssignLeft; moving is free.
+class String {
+public:
+    constexpr String() noexcept = default;
+    ~String();
+    String(String&& other) noexcept;
+    String& operator=(String&& other) noexcept;
+    String(const String&) = delete;
+    String& operator=(const String&) = delete;
+
+    std::size_t Length() const { return length_; }
+    bool Empty() const { return length_ == 0; }
+    // The characters followed by a zero byte; never null.
+    const char* Text() const { return characters_ ? characters_ : ""; }
+    // The writable characters, Length() of them; null only while empty.
+    char* Characters() { return characters_; }
+    char operator[](std::size_t index) const { return characters_[index]; }
+
+    // Keeps the first length characters when shrinking; characters added by
+    // growing are zero bytes until someone writes them.
+    [[nodiscard]] bool SetLength(std::size_t length);
+    [[nodiscard]] bool Append(const char* text, std::size_t count);
+    [[nodiscard]] bool Append(char character) { return Append(&character, 1); }
+    // Becomes the first count characters of source, all of it when shorter.
+    [[nodiscard]] bool AssignLeft(const String& source, std::size_t count);
+    // Makes room for capacity characters without changing the text.
+    [[nodiscard]] bool Reserve(std::size_t capacity);
+    // Empties the string and gives its memory back.
+    void Release();
+
+    bool Equals(const char* text, std::size_t count) const;
+    template <std::size_t Size>
+    bool operator==(const char (&literal)[Size]) const { return Equals(literal, Size - 1); }
+    bool operator==(const String& other) const { return Equals(other.Text(), other.length_); }
+
+private:
+    char* characters_ = nullptr;
+    std::size_t length_ = 0;
+    std::size_t capacity_ = 0;
+};
