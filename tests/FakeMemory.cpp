@@ -11,7 +11,12 @@ namespace {
 
 std::size_t requests = 0;
 std::size_t failFrom = std::numeric_limits<std::size_t>::max();
-std::set<void*> live;
+// Never destroyed: the program's process-wide strings give their blocks back
+// during static destruction, after this file's objects might be gone.
+std::set<void*>& Live() {
+    static auto* live = new std::set<void*>;
+    return *live;
+}
 
 }  // namespace
 
@@ -23,7 +28,7 @@ void FailFrom(std::size_t request) {
 void Restore() { failFrom = std::numeric_limits<std::size_t>::max(); }
 
 std::size_t Requests() { return requests; }
-std::size_t LiveBlocks() { return live.size(); }
+std::size_t LiveBlocks() { return Live().size(); }
 
 }  // namespace FakeMemory
 
@@ -34,13 +39,13 @@ void* ResizeBlock(void* block, std::size_t size) {
         return nullptr;
     void* grown = std::realloc(block, size);
     if (grown) {
-        live.erase(block);
-        live.insert(grown);
+        Live().erase(block);
+        Live().insert(grown);
     }
     return grown;
 }
 
 void FreeBlock(void* block) {
-    live.erase(block);
+    Live().erase(block);
     std::free(block);
 }
