@@ -1,7 +1,8 @@
 # A thin front for CMake. `make` builds both Windows programs and the unit
-# tests; `make test` builds and runs every test.
+# tests; `make test` builds and runs every test; `make run ARGS=/iw` runs the
+# companion under Wine and shows what it changed.
 
-.PHONY: all bootstrap win32 win64 host test clean
+.PHONY: all bootstrap win32 win64 host test run clean
 
 all: win32 win64 host
 
@@ -14,6 +15,9 @@ win32 win64 host: bootstrap
 
 test: all
 	ctest --preset host
+
+run: win32 win64
+	@python3 tools/run_companion.py
 
 clean:
 	rm -rf build

@@ -1,0 +1,54 @@
+// Recording stand-in for the programs the companion starts (rundll32 and the
+// web browser), a Windows program run under wine64. Each start appends one
+// line to "<its own path>.log":
+//
+//   command=<raw command line> show=<show state or -> scrnsave=<[boot] SCRNSAVE.EXE or <absent>> active=<0|1>
+//
+// so the suite sees the exact command line, the show state it was given, and
+// what SYSTEM.INI and screen saving looked like when it started. Bytes other
+// than printable ASCII, and '%', are written as %XX.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Escaped(const char* text) {
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p > 32 && *p < 127 && *p != '%') {
+            out += static_cast<char>(*p);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", *p);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+int main() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    std::string show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_string(startup.wShowWindow) : "-";
+
+    char scrnsave[MAX_PATH];
+    GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "<absent>", scrnsave, sizeof scrnsave, "SYSTEM.INI");
+    BOOL active = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string log = std::string(self) + ".log";
+    if (FILE* f = std::fopen(log.c_str(), "ab")) {
+        std::fprintf(f, "command=%s show=%s scrnsave=%s active=%d\n", Escaped(GetCommandLineA()).c_str(),
+                     show.c_str(), Escaped(scrnsave).c_str(), active ? 1 : 0);
+        std::fclose(f);
+    }
+    return 0;
+}

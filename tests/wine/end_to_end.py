@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the x86-64 build of the companion on Wine's Win32,
+every effect observed from outside.
+
+    end_to_end.py --build-dir build/win64 --prefix build/wine/prefix
+
+Each case starts from a fixture SYSTEM.INI, screen saving off and no recorded
+starts; the harness waits, bounded, until the companion and everything it
+started have ended."""
+
+import argparse
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from wine_lab import Lab  # noqa: E402
+
+NAME = b"C:\\companion\\VelmoraCompanion.exe"
+CONTROL_PANEL = b"rundll32 shell32.dll,Control_RunDLL desk.cpl,,1"
+BROWSER_COMMAND = b'"C:\\browser\\browser.exe" "http://velmora.example"'
+# The longest command line CreateProcessA takes: 32,767 characters with the
+# terminating zero.
+LONGEST = 32766
+
+# Written in the form Wine's profile code writes back, so that every byte of
+# it can be expected to survive.
+FIXTURE = (b"; written by the test suite\r\n"
+           b"[boot]\r\n"
+           b"shell=Explorer.exe\r\n"
+           b"SCRNSAVE.EXE=C:\\OLD\\OLD.SCR\r\n"
+           b"system.drv=system.drv\r\n"
+           b"[mci]\r\n"
+           b"cdaudio=mcicda.dll\r\n"
+           b"; a comment\r\n"
+           b"[386Enh]\r\n"
+           b"woafont=dosapp.fon\r\n")
+
+
+def with_entry(fixture, value):
+    return fixture.replace(b"SCRNSAVE.EXE=C:\\OLD\\OLD.SCR", b"SCRNSAVE.EXE=" + value)
+
+
+NONE, ACTIVATION, PAGE = "none", "activation", "page"
+BYTES_1_TO_255 = bytes(range(1, 256))
+
+DISPATCH = [
+    ("no argument", NAME, NONE),
+    ("empty command line", b"", NONE),
+    ("only blanks and controls", NAME + b" \t\r\n\x01\x1f ", NONE),
+    ("activation switch", NAME + b" /iw", ACTIVATION),
+    ("page switch", NAME + b" /wb", PAGE),
+    ("characters after the third ignored", NAME + b" /iwxyz", ACTIVATION),
+    ("page then activation text", NAME + b" /wb/iw", PAGE),
+    ("upper case", NAME + b" /IW", NONE),
+    ("mixed case", NAME + b" /Wb", NONE),
+    ("too short", NAME + b" /i", NONE),
+    ("minus sign", NAME + b" -iw", NONE),
+    ("backslash", NAME + b" \\iw", NONE),
+    ("unknown first, switch second", NAME + b" /x /iw", NONE),
+    ("first of two switches", NAME + b" /iw /wb", ACTIVATION),
+    ("blanks and tabs before", NAME + b" \t \t /wb", PAGE),
+    ("switch in quotes", NAME + b' "/iw"', ACTIVATION),
+    ("quoted switch with a blank and a word", NAME + b' "/wb now"', PAGE),
+    ("quote between /w and b", NAME + b' /w"b"', PAGE),
+    ("pair of quotes before", NAME + b' "" /iw', ACTIVATION),
+    ("pair of quotes glued on", NAME + b' ""/wb', PAGE),
+    ("quoted program name with blanks", b'"C:\\Program Files\\Velmora\\VelmoraCompanion.exe" /wb', PAGE),
+    ("switch as the program name", b"/iw", NONE),
+    ("unclosed quote", NAME + b' "/iw and the rest', ACTIVATION),
+    ("lone trailing quote", NAME + b' "', NONE),
+    ("control byte inside the switch", NAME + b" /i\x01w", NONE),
+    ("high bytes after the switch", NAME + b" /wb\xe9\xff", PAGE),
+    ("high byte before the switch", NAME + b" \xa0/wb", NONE),
+    ("delete byte inside the switch", NAME + b" /i\x7fw", NONE),
+    # Hostile lines: every byte 1 to 255, and the longest line there is.
+    ("every byte after the page switch", NAME + b" /wb" + BYTES_1_TO_255, PAGE),
+    ("every printable and high byte glued to the switch", NAME + b" /iw" + bytes(range(33, 256)),
+     ACTIVATION),
+    ("every byte as the first argument", NAME + b" " + BYTES_1_TO_255, NONE),
+    ("every byte in the program name", BYTES_1_TO_255 + b" /wb", NONE),
+    ("longest line, switch last", b"p" * (LONGEST - 4) + b" /wb", PAGE),
+    ("longest line, long first argument", NAME + b" /iw" + b"x" * (LONGEST - len(NAME) - 4),
+     ACTIVATION),
+    ("longest line of blanks", NAME + b" " * (LONGEST - len(NAME)), NONE),
+    ("longest line, long unknown argument", NAME + b" " + b"/" * (LONGEST - len(NAME) - 1), NONE),
+]
+
+
+class CompanionOnWine(unittest.TestCase):
+    lab = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.lab = Lab(OPTIONS.prefix, OPTIONS.build_dir)
+        try:
+            cls.lab.start()
+        except BaseException:
+            cls.lab.stop()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.lab.stop()
+
+    def run_case(self, command_line, system_ini=FIXTURE, screen_saver_present=True, reset=True):
+        if reset:
+            self.lab.reset(system_ini, screen_saver_present)
+        report = self.lab.run(command_line)
+        self.assertEqual(report["exit"], "0", "exit code")
+        self.assertEqual(report["timeout"], "0", "the companion or a program it started did not end")
+        self.assertEqual(report["profile"], report["profile_before"], "the user profile was written")
+        return report
+
+    def expect_no_job(self, report, system_ini=FIXTURE):
+        self.assertEqual(self.lab.system_ini.read_bytes(), system_ini, "SYSTEM.INI changed")
+        self.assertEqual(report["active"], "0", "screen saving was switched on")
+        self.assertEqual(Lab.starts(self.lab.rundll32_log), [], "rundll32 started")
+        self.assertEqual(Lab.starts(self.lab.browser_log), [], "the browser started")
+
+    def expect_activation(self, report, expected_ini, entry):
+        self.assertEqual(self.lab.system_ini.read_bytes(), expected_ini)
+        self.assertEqual(report["active"], "1", "screen saving is not on")
+        self.assertEqual(report["volatile"], "1", "the setting is not in the session's parameters")
+        self.assertEqual(Lab.starts(self.lab.rundll32_log),
+                         [{"command": CONTROL_PANEL, "show": "5", "scrnsave": entry, "active": "1"}],
+                         "the control panel start, and what it found when it started")
+        self.assertEqual(Lab.starts(self.lab.browser_log), [], "the browser started")
+
+    def expect_page(self, report, runs=1):
+        self.assertEqual(self.lab.system_ini.read_bytes(), FIXTURE, "SYSTEM.INI changed")
+        self.assertEqual(report["active"], "0", "screen saving was switched on")
+        self.assertEqual([(s["command"], s["show"]) for s in Lab.starts(self.lab.browser_log)],
+                         [(BROWSER_COMMAND, "1")] * runs)
+        self.assertEqual(Lab.starts(self.lab.rundll32_log), [], "rundll32 started")
+
+    def test_dispatch_and_splitting_on_the_real_command_line(self):
+        for name, command_line, job in DISPATCH:
+            with self.subTest(name):
+                report = self.run_case(command_line)
+                if job == ACTIVATION:
+                    short = report["shortpath"].encode("latin-1")
+                    self.expect_activation(report, with_entry(FIXTURE, short), short)
+                elif job == PAGE:
+                    self.expect_page(report)
+                else:
+                    self.expect_no_job(report)
+
+    def test_activation_writes_what_the_platform_calls_the_short_path(self):
+        report = self.run_case(NAME + b" /iw")
+        short = report["shortpath"].encode("latin-1")
+        self.assertTrue(short.lower().endswith(b"\\velmora.scr"), short)
+        self.expect_activation(report, with_entry(FIXTURE, short), short)
+
+    def test_activation_with_the_file_absent_writes_an_empty_value(self):
+        report = self.run_case(NAME + b" /iw", screen_saver_present=False)
+        self.assertEqual(report["shortpath"], "")
+        self.expect_activation(report, with_entry(FIXTURE, b""), b"")
+
+    def test_activation_adds_what_is_missing(self):
+        rows = [
+            ("no SYSTEM.INI at all", None, b"[boot]\r\nSCRNSAVE.EXE=%s\r\n"),
+            ("no [boot] section", b"[mci]\r\ncdaudio=mcicda.dll\r\n",
+             b"[mci]\r\ncdaudio=mcicda.dll\r\n[boot]\r\nSCRNSAVE.EXE=%s\r\n"),
+            ("[boot] without the key", b"[boot]\r\nshell=Explorer.exe\r\n[mci]\r\n",
+             b"[boot]\r\nshell=Explorer.exe\r\nSCRNSAVE.EXE=%s\r\n[mci]\r\n"),
+        ]
+        for name, before, after in rows:
+            with self.subTest(name):
+                report = self.run_case(NAME + b" /iw", system_ini=before)
+                short = report["shortpath"].encode("latin-1")
+                self.expect_activation(report, after.replace(b"%s", short), short)
+
+    def test_every_page_run_opens_the_page_again(self):
+        self.run_case(NAME + b" /wb")
+        report = self.run_case(NAME + b" /wb", reset=False)
+        self.expect_page(report, runs=2)
+
+
+def main():
+    global OPTIONS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True, help="the x86-64 build with the helpers")
+    parser.add_argument("--prefix", required=True, help="the Wine prefix to use (created on first use)")
+    OPTIONS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v"] + rest)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,164 @@
+"""A Wine prefix set up to run the companion and watch what it does.
+
+The prefix holds the companion in C:\\companion, a recording stand-in named
+rundll32.exe beside it (the platform's program search looks in the
+program's own folder first), a second stand-in registered as the program for
+http addresses, and the harness that starts the companion with a raw command
+line and reports the platform's state afterwards. Used by the end-to-end
+suite and by `make run`."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+WINE = "/usr/lib/wine/wine64"
+COMPANION = r"C:\companion\VelmoraCompanion.exe"
+BROWSER = r"C:\browser\browser.exe"
+HARNESS = r"C:\lab\harness.exe"
+COMMAND_FILE = r"C:\lab\command.txt"
+RUN_TIMEOUT_MS = 10000
+
+
+def wineserver():
+    return shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
+
+
+def unescape(text):
+    """Undoes the stand-in's %XX escapes."""
+    out, i = bytearray(), 0
+    raw = text.encode("latin-1")
+    while i < len(raw):
+        if raw[i] == ord("%"):
+            out.append(int(raw[i + 1:i + 3], 16))
+            i += 3
+        else:
+            out.append(raw[i])
+            i += 1
+    return bytes(out)
+
+
+class Lab:
+    def __init__(self, prefix, build_dir, companion=None):
+        self.prefix = Path(prefix).resolve()
+        self.build_dir = Path(build_dir).resolve()
+        self.companion = Path(companion or self.build_dir / "VelmoraCompanion.exe").resolve()
+        self.drive = self.prefix / "drive_c"
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="-all", LC_ALL="C.UTF-8")
+        self.env.pop("DISPLAY", None)
+        self.server_started = False
+
+    # Paths on the Linux side.
+    def system_ini_files(self):
+        """Every spelling of SYSTEM.INI in the Windows directory: names are
+        case-blind there, but not on the Linux side."""
+        return [p for p in (self.drive / "windows").iterdir() if p.name.lower() == "system.ini"]
+
+    @property
+    def system_ini(self):
+        files = self.system_ini_files()
+        if len(files) > 1:
+            raise RuntimeError("more than one SYSTEM.INI: %s" % files)
+        return files[0] if files else self.drive / "windows" / "system.ini"
+
+    @property
+    def screen_saver(self):
+        return self.drive / "windows" / "Velmora.scr"
+
+    @property
+    def rundll32_log(self):
+        return self.drive / "companion" / "rundll32.exe.log"
+
+    @property
+    def browser_log(self):
+        return self.drive / "browser" / "browser.exe.log"
+
+    def wine(self, *args, timeout=60):
+        """Runs a Windows program; its output goes through files, not pipes,
+        because the processes Wine starts in the background would hold a pipe
+        open long after the program itself has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run([WINE, *args], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=timeout).returncode
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(args, code, out.read(), err.read())
+
+    def start(self):
+        """Starts one wineserver for all runs, creates the prefix on first use
+        and puts the programs in place."""
+        self.prefix.mkdir(parents=True, exist_ok=True)
+        if subprocess.run([wineserver(), "-p"], env=self.env, timeout=30).returncode != 0:
+            # A server left behind on this prefix by an interrupted run.
+            subprocess.run([wineserver(), "-k"], env=self.env, timeout=30)
+            subprocess.run([wineserver(), "-w"], env=self.env, timeout=30)
+            subprocess.run([wineserver(), "-p"], env=self.env, check=True, timeout=30)
+        self.server_started = True
+        if not (self.prefix / "system.reg").exists():
+            result = self.wine("wineboot", "-i", timeout=180)
+            if result.returncode != 0:
+                raise RuntimeError("wineboot failed: %r" % result.stderr[-500:])
+        for folder in ("companion", "browser", "lab"):
+            (self.drive / folder).mkdir(exist_ok=True)
+        shutil.copyfile(self.companion, self.drive / "companion" / "VelmoraCompanion.exe")
+        shutil.copyfile(self.build_dir / "recorder.exe", self.drive / "companion" / "rundll32.exe")
+        shutil.copyfile(self.build_dir / "recorder.exe", self.drive / "browser" / "browser.exe")
+        shutil.copyfile(self.build_dir / "harness.exe", self.drive / "lab" / "harness.exe")
+        result = self.wine("reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d",
+                           '"%s" "%%1"' % BROWSER, "/f")
+        if result.returncode != 0:
+            raise RuntimeError("registering the browser stand-in failed: %r" % result.stderr)
+
+    def stop(self):
+        """Ends this prefix's wineserver, and only this one."""
+        if self.server_started:
+            subprocess.run([wineserver(), "-k"], env=self.env, timeout=30)
+            self.server_started = False
+
+    def reset(self, system_ini, screen_saver_present=True):
+        """A known state: the given SYSTEM.INI bytes (None: no file), the
+        screen saver file present or not, no recorded starts. The harness
+        switches screen saving off itself before each run."""
+        for existing in self.system_ini_files():
+            existing.unlink()
+        if system_ini is not None:
+            (self.drive / "windows" / "system.ini").write_bytes(system_ini)
+        if screen_saver_present:
+            self.screen_saver.write_bytes(b"")
+        else:
+            self.screen_saver.unlink(missing_ok=True)
+        self.clear_logs()
+
+    def clear_logs(self):
+        self.rundll32_log.unlink(missing_ok=True)
+        self.browser_log.unlink(missing_ok=True)
+
+    def run(self, command_line):
+        """Runs the companion with these raw command-line bytes; returns the
+        harness's report as a dict."""
+        (self.drive / "lab" / "command.txt").write_bytes(command_line)
+        started = time.monotonic()
+        result = self.wine(HARNESS, "run", COMPANION, COMMAND_FILE, str(RUN_TIMEOUT_MS),
+                           timeout=RUN_TIMEOUT_MS / 1000 + 30)
+        report = {"seconds": time.monotonic() - started}
+        for line in result.stdout.decode("latin-1").splitlines():
+            name, _, value = line.partition("=")
+            report[name] = value
+        if result.returncode != 0 or "error" in report:
+            raise RuntimeError("harness failed: %r %r" % (report, result.stderr[-500:]))
+        return report
+
+    @staticmethod
+    def starts(log):
+        """The starts a stand-in recorded: one dict per start."""
+        if not log.exists():
+            return []
+        starts = []
+        for line in log.read_bytes().decode("latin-1").splitlines():
+            fields = dict(field.split("=", 1) for field in line.split(" "))
+            starts.append({"command": unescape(fields["command"]), "show": fields["show"],
+                           "scrnsave": unescape(fields["scrnsave"]), "active": fields["active"]})
+        return starts
