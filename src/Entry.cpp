@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-String FirstParam;
+constinit String FirstParam;
 
 namespace {
 

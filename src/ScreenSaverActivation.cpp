@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-String SaverPath;
-String ShortSaverPath;
+constinit String SaverPath;
+constinit String ShortSaverPath;
 
 namespace {
 

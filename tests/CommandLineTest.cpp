@@ -42,6 +42,12 @@ Args Split(const std::string& line) {
     return args;
 }
 
+void UseCommandLine(const std::string& line) {
+    Fake::Script script;
+    script.CommandLine = line;
+    Fake::Reset(script);
+}
+
 struct Row {
     const char* name;
     std::string line;
@@ -97,7 +103,7 @@ TEST(CommandLine, SplitsByTheByteClasses) {
 TEST(CommandLine, FirstArgumentIsTheOneAfterTheProgramName) {
     for (const Row& row : Rows) {
         SCOPED_TRACE(row.name);
-        Fake::Reset({row.line});
+        UseCommandLine(row.line);
         String first = CommandLineArgument(1);
         EXPECT_EQ(std::string(first.Text(), first.Length()), row.args.size() > 1 ? row.args[1] : "");
         EXPECT_EQ(Fake::Calls(), std::vector<std::string>{"GetCommandLineA()"});
@@ -118,7 +124,7 @@ TEST(CommandLine, ArgumentsPastTheEndAreEmpty) {
     };
     for (const IndexRow& row : rows) {
         SCOPED_TRACE(row.name);
-        Fake::Reset({row.line});
+        UseCommandLine(row.line);
         String argument = CommandLineArgument(row.index);
         EXPECT_EQ(std::string(argument.Text(), argument.Length()), row.expected);
     }
@@ -130,7 +136,7 @@ TEST(CommandLine, RunningOutOfMemoryGivesAnEmptyArgument) {
     const std::string line = "prog" + std::string(1000, 'x') + " /iw" + std::string(1000, 'y');
     for (std::size_t failing = 0; failing < 12; ++failing) {
         SCOPED_TRACE("allocation " + std::to_string(failing) + " fails");
-        Fake::Reset({line});
+        UseCommandLine(line);
         std::size_t before = FakeMemory::LiveBlocks();
         FakeMemory::FailFrom(failing);
         {

@@ -1,10 +1,13 @@
-// The Windows build's entry: the C runtime starts the process and calls main,
-// which hands over to the program at once. RunCompanion ends the process
-// itself and does not return.
+// The Windows build's entry point. The program links no C runtime start-up
+// code: it reads its command line itself, has no static constructors (the
+// process-wide strings are constinit) and ends through ExitProcess, so all
+// it needs of the C runtime is msvcrt's allocator, which msvcrt.dll sets up
+// when it loads. The entry may get a stack aligned to 4 bytes only, so it
+// realigns it.
 
 #include "../Entry.h"
 
-int main() {
+extern "C" __attribute__((force_align_arg_pointer, noreturn)) void CompanionStartup() {
     RunCompanion();
-    return 0;
+    __builtin_unreachable();
 }
