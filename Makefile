@@ -2,7 +2,7 @@
 # tests; `make test` builds and runs every test; `make run ARGS=/iw` runs the
 # companion under Wine and shows what it changed.
 
-.PHONY: all bootstrap win32 win64 host test run clean
+.PHONY: all bootstrap win32 win64 host test run bench clean
 
 all: win32 win64 host
 
@@ -17,7 +17,10 @@ test: all
 	ctest --preset host
 
 run: win32 win64
-	@python3 tools/run_companion.py
+	@/usr/bin/python3 tools/run_companion.py
+
+bench: win32 win64
+	@/usr/bin/python3 tools/bench.py
 
 clean:
 	rm -rf build

@@ -4,7 +4,7 @@
 # run and stops.
 set -eu
 
-packages="make cmake g++ libgtest-dev python3 wine wine64
+packages="make cmake g++ libgtest-dev python3 python3-pefile wine wine64
 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64"
 

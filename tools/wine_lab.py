@@ -11,7 +11,6 @@ import os
 import shutil
 import subprocess
 import tempfile
-import time
 from pathlib import Path
 
 WINE = "/usr/lib/wine/wine64"
@@ -136,14 +135,21 @@ class Lab:
         self.rundll32_log.unlink(missing_ok=True)
         self.browser_log.unlink(missing_ok=True)
 
-    def run(self, command_line):
-        """Runs the companion with these raw command-line bytes; returns the
-        harness's report as a dict."""
+    def run(self, command_line, program=COMPANION, debug=None):
+        """Runs the companion (or another program) with these raw command-line
+        bytes; returns the harness's report as a dict. With debug, Wine's
+        debug channels are switched on and the report's "log" holds what they
+        wrote."""
         (self.drive / "lab" / "command.txt").write_bytes(command_line)
-        started = time.monotonic()
-        result = self.wine(HARNESS, "run", COMPANION, COMMAND_FILE, str(RUN_TIMEOUT_MS),
-                           timeout=RUN_TIMEOUT_MS / 1000 + 30)
-        report = {"seconds": time.monotonic() - started}
+        env = self.env
+        if debug:
+            self.env = dict(env, WINEDEBUG=debug)
+        try:
+            result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(RUN_TIMEOUT_MS),
+                               timeout=RUN_TIMEOUT_MS / 1000 + 30)
+        finally:
+            self.env = env
+        report = {"log": result.stderr.decode("latin-1")} if debug else {}
         for line in result.stdout.decode("latin-1").splitlines():
             name, _, value = line.partition("=")
             report[name] = value

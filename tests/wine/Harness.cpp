@@ -6,8 +6,10 @@
 // change is), starts <exe> with the file's bytes as its raw command line,
 // inside a job object, and waits until it and everything it started have
 // ended. It prints, one "name=value" per line, the exit code, whether the
-// wait timed out, and the persistent registry value behind screen saving as
-// it was before the run; then "harness probe", a fresh process (a process
+// wait timed out, the process id (hex, as Wine's debug channels write it),
+// the microseconds from CreateProcessA to the end of the process and to the
+// end of everything it started, and the persistent registry value behind
+// screen saving as it was before the run; then "harness probe", a fresh process (a process
 // keeps the system parameters it has read), prints what the platform says
 // now: screen saving, the persistent and volatile registry values, and the
 // short path of C:\windows\Velmora.scr as GetShortPathNameA gives it.
@@ -87,6 +89,9 @@ int Run(const char* exe, const char* commandLineFile, DWORD timeout) {
     SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, SPIF_SENDWININICHANGE);
 
     std::string commandLine = ReadFile(commandLineFile);
+    LARGE_INTEGER frequency, start, processEnd, jobEnd;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     HANDLE job = CreateJobObjectA(nullptr, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -101,12 +106,14 @@ int Run(const char* exe, const char* commandLineFile, DWORD timeout) {
 
     DWORD started = GetTickCount();
     bool timedOut = WaitForSingleObject(process.hProcess, timeout) != WAIT_OBJECT_0;
+    QueryPerformanceCounter(&processEnd);
     while (!timedOut && ActiveProcesses(job) > 0) {
         if (GetTickCount() - started > timeout)
             timedOut = true;
         else
             Sleep(5);
     }
+    QueryPerformanceCounter(&jobEnd);
     if (timedOut)
         TerminateJobObject(job, 1);
     DWORD exitCode = 0;
@@ -114,6 +121,9 @@ int Run(const char* exe, const char* commandLineFile, DWORD timeout) {
 
     std::printf("exit=%lu\n", exitCode);
     std::printf("timeout=%d\n", timedOut ? 1 : 0);
+    std::printf("pid=%04lx\n", process.dwProcessId);
+    std::printf("process_us=%lld\n", (processEnd.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+    std::printf("job_us=%lld\n", (jobEnd.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
     std::printf("profile_before=%s\n", profileBefore.c_str());
     RunProbe();
     return 0;
