@@ -1,20 +1,35 @@
 # A thin front for CMake. `make` builds both Windows programs and the unit
 # tests; `make test` builds and runs every test; `make run ARGS=/iw` runs the
-# companion under Wine and shows what it changed.
+# companion under Wine and shows what it changed. `make test-sanitize` runs
+# the unit tests under ASan and UBSan, `make fuzz` fuzzes the command line
+# for FUZZ_SECONDS, and `make bench` prints the benchmark figures.
 
-.PHONY: all bootstrap win32 win64 host test run bench clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all bootstrap win32 win64 host host-sanitize test test-sanitize fuzz run bench clean
 
 all: win32 win64 host
 
 bootstrap:
 	@sh tools/bootstrap.sh
 
-win32 win64 host: bootstrap
+win32 win64 host host-sanitize: bootstrap
 	cmake --preset $@ >/dev/null
 	cmake --build --preset $@ -j 2
 
 test: all
 	ctest --preset host
+
+test-sanitize: host-sanitize
+	ctest --preset host-sanitize
+
+# New inputs go to build/fuzz/corpus; the committed seeds are only read.
+fuzz: bootstrap
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j 2
+	mkdir -p build/fuzz/corpus
+	build/fuzz/command_line_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+		-artifact_prefix=build/fuzz/ build/fuzz/corpus tests/fuzz/corpus
 
 run: win32 win64
 	@/usr/bin/python3 tools/run_companion.py

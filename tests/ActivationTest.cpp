@@ -35,6 +35,8 @@ Calls Join(Calls head, const Calls& tail) {
 const std::string Dir280 = "C:\\" + std::string(277, 'D');
 const std::string Short269 = "C:\\" + std::string(266, 'S');
 const std::string Short260 = "C:\\" + std::string(257, 'S');
+const std::string Dir260 = "C:\\" + std::string(257, 'D');
+const std::string Dir4999 = "C:\\" + std::string(4996, 'D');
 
 struct Row {
     const char* name;
@@ -72,6 +74,20 @@ const Row Rows[] = {
      {{"C:\\WINDOWS", 10}}, {{Short260, 260}},
      Join({"GetWindowsDirectoryA(size 260)", ShortPathCall("C:\\WINDOWS\\Velmora.scr")},
           Tail(Short260))},
+    {"directory count of exactly 260 is text",
+     {{Dir260, 260}}, {{"C:\\D~1\\VELMORA.SCR", 18}},
+     Join({"GetWindowsDirectoryA(size 260)", ShortPathCall(Dir260 + "\\Velmora.scr")},
+          Tail("C:\\D~1\\VELMORA.SCR"))},
+    {"directory count of 261: asked once more with 261",
+     {{"", 261}, {Dir260, 260}}, {{"C:\\D~1\\VELMORA.SCR", 18}},
+     Join({"GetWindowsDirectoryA(size 260)", "GetWindowsDirectoryA(size 261)",
+           ShortPathCall(Dir260 + "\\Velmora.scr")},
+          Tail("C:\\D~1\\VELMORA.SCR"))},
+    {"directory far too long: asked once more with 5000",
+     {{"", 5000}, {Dir4999, 4999}}, {{"C:\\D~1\\VELMORA.SCR", 18}},
+     Join({"GetWindowsDirectoryA(size 260)", "GetWindowsDirectoryA(size 5000)",
+           ShortPathCall(Dir4999 + "\\Velmora.scr")},
+          Tail("C:\\D~1\\VELMORA.SCR"))},
     {"directory too long: asked once more with the size it needs",
      {{"", 281}, {Dir280, 280}}, {{"C:\\D~1\\VELMORA.SCR", 18}},
      Join({"GetWindowsDirectoryA(size 260)", "GetWindowsDirectoryA(size 281)",
@@ -87,6 +103,11 @@ const Row Rows[] = {
      Join({"GetWindowsDirectoryA(size 260)", ShortPathCall("C:\\WINDOWS\\Velmora.scr"),
            ShortPathCall("C:\\WINDOWS\\Velmora.scr", 270)},
           Tail(Short269))},
+    {"short path asks for more, then more again: an empty value, no third ask",
+     {{"C:\\WINDOWS", 10}}, {{"", 300}, {"C:\\VELMORA.SCR", 4000}, {"C:\\VELMORA.SCR", 14}},
+     Join({"GetWindowsDirectoryA(size 260)", ShortPathCall("C:\\WINDOWS\\Velmora.scr"),
+           ShortPathCall("C:\\WINDOWS\\Velmora.scr", 300)},
+          Tail(""))},
     {"short path still too long writes an empty value",
      {{"C:\\WINDOWS", 10}}, {{"", 261}, {"", 300}},
      Join({"GetWindowsDirectoryA(size 260)", ShortPathCall("C:\\WINDOWS\\Velmora.scr"),

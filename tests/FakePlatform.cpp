@@ -65,7 +65,7 @@ using Fake::Quoted;
 
 const char* GetCommandLineA() {
     Fake::Record("GetCommandLineA()");
-    return Fake::current.CommandLine.c_str();
+    return Fake::current.CommandLineText ? Fake::current.CommandLineText : Fake::current.CommandLine.c_str();
 }
 
 void ExitProcess(std::uint32_t exitCode) {

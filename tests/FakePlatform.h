@@ -22,6 +22,9 @@ struct Script {
     std::deque<PathAnswer> WindowsDirectory;  // answers in order; none left: 0
     std::deque<PathAnswer> ShortPath;
     std::intptr_t ShellExecuteResult = 42;
+    // When set, GetCommandLineA hands out this text instead: a buffer that
+    // ends exactly at its zero byte, so that a read past it is caught.
+    const char* CommandLineText = nullptr;
 };
 
 // Clears the record and installs a new script.

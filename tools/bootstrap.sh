@@ -5,6 +5,7 @@
 set -eu
 
 packages="make cmake g++ libgtest-dev python3 python3-pefile wine wine64
+clang libclang-rt-14-dev
 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64"
 
