@@ -39,8 +39,6 @@ public:
     void Release();
 
     bool Equals(const char* text, std::size_t count) const;
-    template <std::size_t Size>
-    bool operator==(const char (&literal)[Size]) const { return Equals(literal, Size - 1); }
     bool operator==(const String& other) const { return Equals(other.Text(), other.length_); }
 
 private:
