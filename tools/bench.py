@@ -16,7 +16,7 @@ import subprocess
 import sys
 from pathlib import Path
 
-from wine_lab import Lab
+from wine_lab import COMPANION, Lab
 
 ROOT = Path(__file__).resolve().parents[1]
 RUNS = max(30, int(os.environ.get("BENCH_RUNS", "30")))
@@ -59,9 +59,9 @@ def main():
         times = {(path, who): ([], []) for path, _ in PATHS for who in ("companion", "floor")}
         for round_ in range(RUNS + 3):  # the first three warm up and are not counted
             for path, args in PATHS:
-                for who, program, name in (("companion", None, b"VelmoraCompanion.exe"),
+                for who, program, name in (("companion", COMPANION, b"VelmoraCompanion.exe"),
                                            ("floor", FLOOR, b"do_nothing.exe")):
-                    report = lab.run(name + args, **({"program": program} if program else {}))
+                    report = lab.run(name + args, program)
                     if round_ >= 3:
                         times[(path, who)][0].append(int(report["process_us"]))
                         times[(path, who)][1].append(int(report["job_us"]))

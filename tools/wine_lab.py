@@ -75,12 +75,14 @@ class Lab:
     def browser_log(self):
         return self.drive / "browser" / "browser.exe.log"
 
-    def wine(self, *args, timeout=60):
-        """Runs a Windows program; its output goes through files, not pipes,
-        because the processes Wine starts in the background would hold a pipe
-        open long after the program itself has ended."""
+    def wine(self, *args, timeout=60, debug=None):
+        """Runs a Windows program, with Wine's debug channels set to debug if
+        given; its output goes through files, not pipes, because the
+        processes Wine starts in the background would hold a pipe open long
+        after the program itself has ended."""
+        env = dict(self.env, WINEDEBUG=debug) if debug else self.env
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run([WINE, *args], env=self.env, stdin=subprocess.DEVNULL,
+            code = subprocess.run([WINE, *args], env=env, stdin=subprocess.DEVNULL,
                                   stdout=out, stderr=err, timeout=timeout).returncode
             out.seek(0)
             err.seek(0)
@@ -141,14 +143,8 @@ class Lab:
         debug channels are switched on and the report's "log" holds what they
         wrote."""
         (self.drive / "lab" / "command.txt").write_bytes(command_line)
-        env = self.env
-        if debug:
-            self.env = dict(env, WINEDEBUG=debug)
-        try:
-            result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(RUN_TIMEOUT_MS),
-                               timeout=RUN_TIMEOUT_MS / 1000 + 30)
-        finally:
-            self.env = env
+        result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(RUN_TIMEOUT_MS),
+                           timeout=RUN_TIMEOUT_MS / 1000 + 30, debug=debug)
         report = {"log": result.stderr.decode("latin-1")} if debug else {}
         for line in result.stdout.decode("latin-1").splitlines():
             name, _, value = line.partition("=")
