@@ -9,6 +9,7 @@ constexpr unsigned char Quote = 34;
 // Blanks and control characters 1 to 32 separate arguments; 0 ends the text.
 bool IsSeparator(unsigned char character) { return character >= 1 && character <= 32; }
 
+// Bytes are classed by their unsigned codes.
 unsigned char At(const char* text, std::size_t position) {
     return static_cast<unsigned char>(text[position]);
 }
