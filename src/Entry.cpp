@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-constinit String FirstParam;
+constinit ProcessString FirstParam;
 
 namespace {
 
@@ -28,7 +28,7 @@ constexpr Switch Switches[] = {
 // Compares the first characters of the argument with each switch in turn,
 // exactly and case for case. SwitchText is released on every way out; when
 // memory runs out it stays empty and matches nothing.
-void DispatchSwitch(const String& firstParam) {
+void DispatchSwitch(const StringCore& firstParam) {
     String SwitchText;
     for (const Switch& candidate : Switches) {
         if (!SwitchText.AssignLeft(firstParam, candidate.Length))

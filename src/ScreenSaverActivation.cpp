@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-constinit String SaverPath;
-constinit String ShortSaverPath;
+constinit ProcessString SaverPath;
+constinit ProcessString ShortSaverPath;
 
 namespace {
 
@@ -15,7 +15,7 @@ namespace {
 // a size no Win32 path can need, counts as no text. Returns false only when
 // memory ran out; target is then empty.
 template <typename Query>
-bool ReceivePath(String& target, Query query) {
+bool ReceivePath(StringCore& target, Query query) {
     std::size_t size = PathBufferLength;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!target.SetLength(size)) {

@@ -12,8 +12,8 @@ constexpr char ScreenSaverFileName[] = "Velmora.scr";
 constexpr char DisplayControlPanelCommand[] = "rundll32 shell32.dll,Control_RunDLL desk.cpl,,1";
 
 // The full path of the screen saver file, and its short form.
-extern String SaverPath;
-extern String ShortSaverPath;
+extern ProcessString SaverPath;
+extern ProcessString ShortSaverPath;
 
 // Makes Velmora.scr in the Windows directory the current screen saver,
 // switches screen saving on and opens the Display control panel on its

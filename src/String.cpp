@@ -5,25 +5,18 @@
 #include <cstring>
 #include <utility>
 
-String::~String() { FreeBlock(characters_); }
-
-String::String(String&& other) noexcept
-    : characters_(std::exchange(other.characters_, nullptr)),
-      length_(std::exchange(other.length_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)) {}
-
-String& String::operator=(String&& other) noexcept {
-    if (this != &other) {
-        FreeBlock(characters_);
-        characters_ = std::exchange(other.characters_, nullptr);
-        length_ = std::exchange(other.length_, 0);
-        capacity_ = std::exchange(other.capacity_, 0);
-    }
-    return *this;
+// Moves other's characters here; taking over itself changes nothing.
+void StringCore::TakeOver(StringCore& other) noexcept {
+    if (this == &other)
+        return;
+    FreeBlock(characters_);
+    characters_ = std::exchange(other.characters_, nullptr);
+    length_ = std::exchange(other.length_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
 }
 
 // Grows the block to hold capacity characters and the zero byte after them.
-bool String::Reserve(std::size_t capacity) {
+bool StringCore::Reserve(std::size_t capacity) {
     if (capacity <= capacity_ && characters_)
         return true;
     if (capacity + 1 == 0)
@@ -40,7 +33,7 @@ bool String::Reserve(std::size_t capacity) {
 
 // Sets the length; grown characters start as zero bytes, so nothing left
 // over in memory can pass for text.
-bool String::SetLength(std::size_t length) {
+bool StringCore::SetLength(std::size_t length) {
     if (!Reserve(length))
         return false;
     if (length > length_)
@@ -52,7 +45,7 @@ bool String::SetLength(std::size_t length) {
 
 // Appends count characters, doubling the room so that building a long
 // argument one character at a time stays linear.
-bool String::Append(const char* text, std::size_t count) {
+bool StringCore::Append(const char* text, std::size_t count) {
     if (count == 0)
         return true;
     std::size_t needed = length_ + count;
@@ -71,7 +64,7 @@ bool String::Append(const char* text, std::size_t count) {
 
 // Replaces the text with a prefix of source; the string is left as it was if
 // memory runs out.
-bool String::AssignLeft(const String& source, std::size_t count) {
+bool StringCore::AssignLeft(const StringCore& source, std::size_t count) {
     if (count > source.length_)
         count = source.length_;
     if (&source == this)
@@ -86,7 +79,7 @@ bool String::AssignLeft(const String& source, std::size_t count) {
 }
 
 // Gives the block back; the string is empty afterwards.
-void String::Release() {
+void StringCore::Release() {
     FreeBlock(characters_);
     characters_ = nullptr;
     length_ = 0;
@@ -94,6 +87,6 @@ void String::Release() {
 }
 
 // Byte-for-byte comparison: same length, same bytes, no case folding.
-bool String::Equals(const char* text, std::size_t count) const {
+bool StringCore::Equals(const char* text, std::size_t count) const {
     return count == length_ && (count == 0 || std::memcmp(characters_, text, count) == 0);
 }
