@@ -1,8 +1,9 @@
 # A thin front for CMake. `make` builds both Windows programs and the unit
 # tests; `make test` builds and runs every test; `make run ARGS=/iw` runs the
-# companion under Wine and shows what it changed. `make test-sanitize` runs
-# the unit tests under ASan and UBSan, `make fuzz` fuzzes the command line
-# for FUZZ_SECONDS, and `make bench` prints the benchmark figures.
+# shipped companion under Wine and shows what it changed (PROFILE=9x for the
+# Windows 9x form). `make test-sanitize` runs the unit tests under ASan and
+# UBSan, `make fuzz` fuzzes the command line for FUZZ_SECONDS, and
+# `make bench` prints the benchmark figures.
 
 FUZZ_SECONDS ?= 60
 
@@ -31,7 +32,12 @@ fuzz: bootstrap
 	build/fuzz/command_line_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 		-artifact_prefix=build/fuzz/ build/fuzz/corpus tests/fuzz/corpus
 
-run: win32 win64
+# The build's own output goes to build/run-build.log and is shown only when
+# it fails, so that what `make run` prints is the companion's report.
+run: bootstrap
+	@mkdir -p build
+	@{ for preset in win32 win64; do cmake --preset $$preset && cmake --build --preset $$preset -j 2 \
+		|| exit 1; done; } >build/run-build.log 2>&1 || { cat build/run-build.log; exit 1; }
 	@/usr/bin/python3 tools/run_companion.py
 
 bench: win32 win64

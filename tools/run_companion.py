@@ -1,36 +1,34 @@
 #!/usr/bin/env python3
 """Runs the companion under Wine with the arguments in $ARGS (as `make run
-ARGS=...` passes them) and prints what changed: the [boot] SCRNSAVE.EXE entry
-of SYSTEM.INI before and after, screen saving, and the programs the
-companion started, which in the demo prefix are recording stand-ins.
+ARGS=...` passes them) and prints what changed: where the SCRNSAVE.EXE entry
+is recorded, before and after, screen saving, and the programs the companion
+started, which in the demo prefix are recording stand-ins.
+
+It runs the shipped 32-bit build, under Wine's WoW64 as 64-bit Windows runs
+it, on the NT-family profile ($PROFILE=nt, the default), where the entry is
+the value HKCU\\Control Panel\\Desktop\\SCRNSAVE.EXE; $PROFILE=9x shows the
+Windows 9x form, where it is a line of SYSTEM.INI. Only where this machine
+cannot run 32-bit programs does it fall back to the x86-64 twin, and says so.
 
 The demo prefix lives in build/demo-prefix and keeps its state between runs.
 On first use it gets an empty Velmora.scr in its Windows directory, standing
 in for the real screen saver."""
 
 import os
-import subprocess
 import sys
 from pathlib import Path
 
-from wine_lab import WINE, Lab
+from wine_lab import WINE, Lab, wine32_missing
 
 ROOT = Path(__file__).resolve().parents[1]
+PROFILES = {
+    "nt": "NT family ([boot] SCRNSAVE.EXE of SYSTEM.INI is mapped to HKCU\\Control Panel\\Desktop)",
+    "9x": "Windows 9x ([boot] of SYSTEM.INI is the file itself)",
+}
 
 
-def wine_runs_32_bit():
-    """Whether the installed Wine has a 32-bit loader this kernel can start."""
-    loader = Path("/usr/lib/wine/wine")
-    if not loader.exists():
-        return False
-    try:
-        return subprocess.run([str(loader), "--version"], capture_output=True, timeout=30).returncode == 0
-    except OSError:
-        return False
-
-
-def scrnsave(lab):
-    """The entry as the file holds it: its value, or a note that it is absent."""
+def ini_entry(lab):
+    """The entry as the SYSTEM.INI file holds it, or a note that it is absent."""
     path = lab.system_ini
     if not path.exists():
         return "(no SYSTEM.INI)"
@@ -46,32 +44,49 @@ def scrnsave(lab):
     return "(no SCRNSAVE.EXE in [boot])"
 
 
+def registry_entry(value):
+    return "(no value)" if value is None else '"%s"' % value.decode("latin-1")
+
+
 def main():
     args = os.environ.get("ARGS", "")
-    if wine_runs_32_bit():
-        companion, which = ROOT / "build/win32/VelmoraCompanion.exe", "the shipped 32-bit build"
+    profile = os.environ.get("PROFILE", "nt").lower()
+    if profile not in PROFILES:
+        print("PROFILE must be nt or 9x, not %r" % profile, file=sys.stderr)
+        return 2
+    missing = wine32_missing()
+    if missing is None:
+        build, which = "win32", "the shipped 32-bit build, under Wine's WoW64"
     else:
-        companion, which = ROOT / "build/win64/VelmoraCompanion.exe", \
-            "the x86-64 build (this Wine cannot run 32-bit programs)"
-    lab = Lab(ROOT / "build/demo-prefix", ROOT / "build/win64", companion)
-    print("Running %s under %s:" % (which, WINE))
+        build, which = "win64", "the x86-64 twin, as %s" % missing
+    lab = Lab(ROOT / "build/demo-prefix", ROOT / "build" / build, ROOT / "build/win64")
+    print("Running build/%s/VelmoraCompanion.exe, %s (%s)" % (build, which, WINE))
+    print("Profile: %s" % PROFILES[profile])
     print("  VelmoraCompanion.exe" + (" " + args if args else ""))
+    if not (lab.prefix / "system.reg").exists() or lab.lacks_32_bit_system():
+        print("(making the demo Wine prefix in build/demo-prefix first: about half a minute)")
+    sys.stdout.flush()
     lab.start()
     try:
+        lab.set_profile(profile)
         if not lab.screen_saver.exists():
             lab.screen_saver.write_bytes(b"")
         lab.clear_logs()
-        before = scrnsave(lab)
+        ini_before = ini_entry(lab)
         report = lab.run(b"VelmoraCompanion.exe " + args.encode("latin-1") if args else b"VelmoraCompanion.exe")
-        after = scrnsave(lab)
+        ini_after = ini_entry(lab)
         started = [("rundll32 stand-in", s) for s in Lab.starts(lab.rundll32_log)] + \
                   [("browser stand-in", s) for s in Lab.starts(lab.browser_log)]
     finally:
         lab.stop()
 
     print("Exit code:        %s" % report["exit"])
-    print("SYSTEM.INI [boot] before: %s" % before)
-    print("                  after:  %s" % after)
+    print("HKCU\\Control Panel\\Desktop\\SCRNSAVE.EXE")
+    print("  before: %s" % registry_entry(report["desktop_scrnsave_before"]))
+    print("  after:  %s" % registry_entry(report["desktop_scrnsave"]))
+    print("SYSTEM.INI [boot]")
+    print("  before: %s" % ini_before)
+    print("  after:  %s" % ini_after)
     print("Screen saving:    %s (the runner switches it off before each run)"
           % ("on" if report["active"] == "1" else "off"))
     if started:

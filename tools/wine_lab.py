@@ -1,11 +1,15 @@
 """A Wine prefix set up to run the companion and watch what it does.
 
-The prefix holds the companion in C:\\companion, a recording stand-in named
-rundll32.exe beside it (the platform's program search looks in the
-program's own folder first), a second stand-in registered as the program for
-http addresses, and the harness that starts the companion with a raw command
-line and reports the platform's state afterwards. Used by the end-to-end
-suite and by `make run`."""
+The prefix is a 64-bit one, which runs the 32-bit build the way 64-bit
+Windows does when Debian's wine32 is installed, and the x86-64 build as it
+is. It holds the companion in C:\\companion, a recording stand-in of the same
+build named rundll32.exe beside it (the platform's program search looks in
+the program's own folder first), a second stand-in registered as the program
+for http addresses, and the harness that starts the companion with a raw
+command line and reports the platform's state afterwards. Its profile, 9x or
+NT, says whether [boot] of SYSTEM.INI is the file itself or, as on NT-family
+Windows, mapped to the registry. Used by the end-to-end suite, `make run`
+and `make bench`."""
 
 import os
 import shutil
@@ -14,11 +18,27 @@ import tempfile
 from pathlib import Path
 
 WINE = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"
 COMPANION = r"C:\companion\VelmoraCompanion.exe"
 BROWSER = r"C:\browser\browser.exe"
 HARNESS = r"C:\lab\harness.exe"
 COMMAND_FILE = r"C:\lab\command.txt"
+SCRNSAVE_FILE = r"C:\lab\scrnsave.txt"
 RUN_TIMEOUT_MS = 10000
+
+
+def wine32_missing():
+    """Why this machine cannot run 32-bit Windows programs, found out by
+    starting Wine's 32-bit loader; None when it can."""
+    try:
+        result = subprocess.run([WINE32, "--version"], capture_output=True, timeout=60)
+    except FileNotFoundError:
+        return "Wine's 32-bit loader %s is not installed (Debian's wine32:i386 brings it)" % WINE32
+    except OSError as error:
+        return "this kernel cannot start Wine's 32-bit loader %s: %s" % (WINE32, error)
+    if result.returncode != 0:
+        return "Wine's 32-bit loader %s does not start: %r" % (WINE32, result.stderr[-300:])
+    return None
 
 
 def wineserver():
@@ -39,10 +59,18 @@ def unescape(text):
     return bytes(out)
 
 
+# The state of HKCU\Control Panel\Desktop\SCRNSAVE.EXE a run starts from:
+# KEEP leaves it as it is, None means no such value, bytes are its text.
+KEEP = object()
+
+
 class Lab:
-    def __init__(self, prefix, build_dir, companion=None):
+    def __init__(self, prefix, build_dir, helpers_dir, companion=None):
+        """build_dir: the build whose companion and recording stand-in run;
+        helpers_dir: the x86-64 build, which holds the harness."""
         self.prefix = Path(prefix).resolve()
         self.build_dir = Path(build_dir).resolve()
+        self.helpers_dir = Path(helpers_dir).resolve()
         self.companion = Path(companion or self.build_dir / "VelmoraCompanion.exe").resolve()
         self.drive = self.prefix / "drive_c"
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64",
@@ -88,9 +116,21 @@ class Lab:
             err.seek(0)
             return subprocess.CompletedProcess(args, code, out.read(), err.read())
 
+    def lacks_32_bit_system(self):
+        """A prefix made before wine32 was installed has no 32-bit system
+        DLLs, wineboot does not add them, and every 32-bit start in it fails;
+        such a prefix has to be made anew."""
+        return (self.prefix / "system.reg").exists() and wine32_missing() is None and \
+            not (self.drive / "windows" / "syswow64" / "kernel32.dll").exists()
+
     def start(self):
         """Starts one wineserver for all runs, creates the prefix on first use
+        (or anew, when it cannot run 32-bit programs although this Wine can)
         and puts the programs in place."""
+        if self.lacks_32_bit_system():
+            subprocess.run([wineserver(), "-k"], env=self.env, timeout=30)
+            subprocess.run([wineserver(), "-w"], env=self.env, timeout=30)
+            shutil.rmtree(self.prefix)
         self.prefix.mkdir(parents=True, exist_ok=True)
         if subprocess.run([wineserver(), "-p"], env=self.env, timeout=30).returncode != 0:
             # A server left behind on this prefix by an interrupted run.
@@ -99,7 +139,7 @@ class Lab:
             subprocess.run([wineserver(), "-p"], env=self.env, check=True, timeout=30)
         self.server_started = True
         if not (self.prefix / "system.reg").exists():
-            result = self.wine("wineboot", "-i", timeout=180)
+            result = self.wine("wineboot", "-i", timeout=300)
             if result.returncode != 0:
                 raise RuntimeError("wineboot failed: %r" % result.stderr[-500:])
         for folder in ("companion", "browser", "lab"):
@@ -107,7 +147,7 @@ class Lab:
         shutil.copyfile(self.companion, self.drive / "companion" / "VelmoraCompanion.exe")
         shutil.copyfile(self.build_dir / "recorder.exe", self.drive / "companion" / "rundll32.exe")
         shutil.copyfile(self.build_dir / "recorder.exe", self.drive / "browser" / "browser.exe")
-        shutil.copyfile(self.build_dir / "harness.exe", self.drive / "lab" / "harness.exe")
+        shutil.copyfile(self.helpers_dir / "harness.exe", self.drive / "lab" / "harness.exe")
         result = self.wine("reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d",
                            '"%s" "%%1"' % BROWSER, "/f")
         if result.returncode != 0:
@@ -118,6 +158,13 @@ class Lab:
         if self.server_started:
             subprocess.run([wineserver(), "-k"], env=self.env, timeout=30)
             self.server_started = False
+
+    def set_profile(self, family):
+        """"9x": profile calls on SYSTEM.INI [boot] work on the file; "nt":
+        they reach the registry, SCRNSAVE.EXE in HKCU\Control Panel\Desktop."""
+        result = self.wine(HARNESS, "profile", family)
+        if result.returncode != 0:
+            raise RuntimeError("setting the %s profile failed: %r %r" % (family, result.stdout, result.stderr))
 
     def reset(self, system_ini, screen_saver_present=True):
         """A known state: the given SYSTEM.INI bytes (None: no file), the
@@ -137,13 +184,21 @@ class Lab:
         self.rundll32_log.unlink(missing_ok=True)
         self.browser_log.unlink(missing_ok=True)
 
-    def run(self, command_line, program=COMPANION, debug=None):
+    def run(self, command_line, program=COMPANION, debug=None, desktop_scrnsave=KEEP):
         """Runs the companion (or another program) with these raw command-line
-        bytes; returns the harness's report as a dict. With debug, Wine's
-        debug channels are switched on and the report's "log" holds what they
-        wrote."""
+        bytes, from the given state of the Desktop key's SCRNSAVE.EXE;
+        returns the harness's report as a dict, with desktop_scrnsave and
+        desktop_scrnsave_before as bytes (None: no value). With debug,
+        Wine's debug channels are switched on and the report's "log" holds
+        what they wrote."""
         (self.drive / "lab" / "command.txt").write_bytes(command_line)
-        result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(RUN_TIMEOUT_MS),
+        setup = []
+        if desktop_scrnsave is None:
+            setup = ["desktop-scrnsave-absent"]
+        elif desktop_scrnsave is not KEEP:
+            (self.drive / "lab" / "scrnsave.txt").write_bytes(desktop_scrnsave)
+            setup = ["desktop-scrnsave=" + SCRNSAVE_FILE]
+        result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(RUN_TIMEOUT_MS), *setup,
                            timeout=RUN_TIMEOUT_MS / 1000 + 30, debug=debug)
         report = {"log": result.stderr.decode("latin-1")} if debug else {}
         for line in result.stdout.decode("latin-1").splitlines():
@@ -151,6 +206,9 @@ class Lab:
             report[name] = value
         if result.returncode != 0 or "error" in report:
             raise RuntimeError("harness failed: %r %r" % (report, result.stderr[-500:]))
+        for name in ("desktop_scrnsave", "desktop_scrnsave_before"):
+            value = report.get(name, "<absent>")
+            report[name] = None if value == "<absent>" else unescape(value)
         return report
 
     @staticmethod
