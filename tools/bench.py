@@ -1,11 +1,21 @@
 #!/usr/bin/env python3
-"""Benchmark figures for the companion: sizes against the floor, run time
-under wine64 against the floor, and the DLLs each path loads.
+"""Benchmark figures for the companion: sizes against the floors, run time
+of the shipped 32-bit exe under Wine's WoW64 against the floors, and the
+DLLs each path loads.
 
-The floor is tools/bench/DoNothing.cpp: built with the same toolchain, flags,
-icon and platform layer as the companion, it only ends its process.
+Two floors, built with the same toolchain, flags and icon, and doing nothing
+but end their process:
+- tools/bench/Kernel32Only.cpp imports ExitProcess from KERNEL32 alone: the
+  cheapest Windows process there is. The ratio to it is what starting the
+  companion costs in all.
+- tools/bench/DoNothing.cpp links the companion's platform layer, so it has
+  the companion's imports and loads the same DLLs. The ratio to it is what
+  the companion's own work costs, with loading user32 and shell32 taken out.
 
-    bench.py            (BENCH_RUNS sets the interleaved runs per path, 30 at least)"""
+    bench.py            (BENCH_RUNS sets the interleaved runs per path, 30 at least)
+
+Where this machine cannot run 32-bit programs it times the x86-64 builds
+instead and says so."""
 
 import os
 import platform
@@ -16,12 +26,13 @@ import subprocess
 import sys
 from pathlib import Path
 
-from wine_lab import COMPANION, Lab
+from wine_lab import COMPANION, WINE, Lab, wine32_missing
 
 ROOT = Path(__file__).resolve().parents[1]
 RUNS = max(30, int(os.environ.get("BENCH_RUNS", "30")))
-FLOOR = r"C:\companion\do_nothing.exe"
 PATHS = [("no switch", b""), ("/iw", b" /iw"), ("/wb", b" /wb")]
+FLOORS = [("same imports", "do_nothing.exe"), ("kernel32 only", "kernel32_only.exe")]
+WARM_UP = 3
 
 
 def machine():
@@ -30,7 +41,7 @@ def machine():
         if line.startswith("model name"):
             cpu = line.split(":", 1)[1].strip()
             break
-    wine = subprocess.run(["/usr/lib/wine/wine64", "--version"], capture_output=True, text=True).stdout.strip()
+    wine = subprocess.run([WINE, "--version"], capture_output=True, text=True).stdout.strip()
     return "%s, %d cores, %s %s, %s" % (cpu, os.cpu_count(), platform.system(), platform.release(), wine)
 
 
@@ -47,57 +58,63 @@ def dlls(report):
 
 
 def main():
-    sizes = [
-        ("shipped exe (32-bit)", ROOT / "build/win32/VelmoraCompanion.exe", ROOT / "build/win32/do_nothing.exe"),
-        ("x86-64 twin", ROOT / "build/win64/VelmoraCompanion.exe", ROOT / "build/win64/do_nothing.exe"),
-    ]
-    lab = Lab(ROOT / "build/bench-prefix", ROOT / "build/win64")
+    missing = wine32_missing()
+    build = "win32" if missing is None else "win64"
+    build_dir = ROOT / "build" / build
+    lab = Lab(ROOT / "build/bench-prefix", build_dir, ROOT / "build/win64")
     lab.start()
+    # Every program run: (who, path) -> (process times, times to the end of
+    # everything it started), in microseconds.
+    programs = [("companion", COMPANION, b"VelmoraCompanion.exe")] + \
+        [(floor, "C:\\companion\\" + exe, exe.encode()) for floor, exe in FLOORS]
+    times = {(who, path): ([], []) for who, _, _ in programs for path, _ in PATHS}
     try:
-        shutil.copyfile(ROOT / "build/win64/do_nothing.exe", lab.drive / "companion" / "do_nothing.exe")
+        lab.set_profile("nt")
+        for _, exe in FLOORS:
+            shutil.copyfile(build_dir / exe, lab.drive / "companion" / exe)
         lab.reset(b"[boot]\r\n")
-        times = {(path, who): ([], []) for path, _ in PATHS for who in ("companion", "floor")}
-        for round_ in range(RUNS + 3):  # the first three warm up and are not counted
+        for round_ in range(RUNS + WARM_UP):
             for path, args in PATHS:
-                for who, program, name in (("companion", COMPANION, b"VelmoraCompanion.exe"),
-                                           ("floor", FLOOR, b"do_nothing.exe")):
+                for who, program, name in programs:
                     report = lab.run(name + args, program)
-                    if round_ >= 3:
-                        times[(path, who)][0].append(int(report["process_us"]))
-                        times[(path, who)][1].append(int(report["job_us"]))
+                    if round_ >= WARM_UP:
+                        times[(who, path)][0].append(int(report["process_us"]))
+                        times[(who, path)][1].append(int(report["job_us"]))
             lab.clear_logs()
         loaded = {path: dlls(lab.run(b"VelmoraCompanion.exe" + args, debug="+pid,+loaddll"))
                   for path, args in PATHS}
     finally:
         lab.stop()
 
+    def median_ms(who, path, which=0):
+        return statistics.median(times[(who, path)][which]) / 1000
+
     print("VelmoraCompanion benchmark")
     print("Machine: %s" % machine())
     print()
-    print("%-24s %8s %8s %10s" % ("Size", "bytes", "floor", "over floor"))
-    for name, path, floor in sizes:
-        size, floor_size = path.stat().st_size, floor.stat().st_size
-        print("%-24s %8d %8d %+10d" % (name, size, floor_size, size - floor_size))
+    print("%-22s %8s %14s %15s" % ("Size, bytes", "exe", "same imports", "kernel32 only"))
+    for name, folder in (("shipped exe (32-bit)", "win32"), ("x86-64 twin", "win64")):
+        sizes = [(ROOT / "build" / folder / exe).stat().st_size
+                 for exe in ("VelmoraCompanion.exe", "do_nothing.exe", "kernel32_only.exe")]
+        print("%-22s %8d %14d %15d" % (name, *sizes))
     print()
-    print("Run time under wine64, x86-64 builds, warm wineserver, %d interleaved runs each;" % RUNS)
-    print("median ms from CreateProcessA to the end of the process (and of everything it started)")
-    print("%-10s %12s %12s %7s %22s" % ("path", "companion", "floor", "ratio", "with started programs"))
-    ratios = []
+    if missing is None:
+        print("Run time of the shipped 32-bit exe under Wine's WoW64, NT-family profile,")
+    else:
+        print("Run time of the x86-64 builds (the 32-bit ones cannot run here: %s)," % missing)
+    print("warm wineserver, %d interleaved runs each; median ms from CreateProcessA to the" % RUNS)
+    print("end of the process, and to the end of everything it started")
+    print("%-10s %9s %13s %6s %14s %6s %14s" % ("path", "companion", "same imports", "ratio", "kernel32 only",
+                                                 "ratio", "with started"))
     for path, _ in PATHS:
-        own = statistics.median(times[(path, "companion")][0]) / 1000
-        floor = statistics.median(times[(path, "floor")][0]) / 1000
-        job = statistics.median(times[(path, "companion")][1]) / 1000
-        ratios.append(own / floor)
-        print("%-10s %12.1f %12.1f %7.2f %22.1f" % (path, own, floor, own / floor, job))
+        own = median_ms("companion", path)
+        same, bare = median_ms(FLOORS[0][0], path), median_ms(FLOORS[1][0], path)
+        print("%-10s %9.1f %13.1f %6.2f %14.1f %6.2f %14.1f"
+              % (path, own, same, own / same, bare, own / bare, median_ms("companion", path, 1)))
     print()
     print("DLLs loaded by the companion's own process")
     for path, _ in PATHS:
         print("%-10s %2d  %s" % (path, len(loaded[path]), " ".join(loaded[path])))
-    print()
-    shipped = sizes[0][1].stat().st_size
-    counts = sorted(len(names) for names in loaded.values())
-    print("Summary: shipped exe %d bytes (floor %d); run time %.2f to %.2f times the floor; %d to %d DLLs"
-          % (shipped, sizes[0][2].stat().st_size, min(ratios), max(ratios), counts[0], counts[-1]))
     return 0
 
 

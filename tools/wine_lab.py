@@ -73,8 +73,10 @@ class Lab:
         self.helpers_dir = Path(helpers_dir).resolve()
         self.companion = Path(companion or self.build_dir / "VelmoraCompanion.exe").resolve()
         self.drive = self.prefix / "drive_c"
+        # No Gecko or Mono to install, and no menu entries on the Linux side
+        # for the shortcuts an installer makes.
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="-all", LC_ALL="C.UTF-8")
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", WINEDEBUG="-all", LC_ALL="C.UTF-8")
         self.env.pop("DISPLAY", None)
         self.server_started = False
 
@@ -184,7 +186,8 @@ class Lab:
         self.rundll32_log.unlink(missing_ok=True)
         self.browser_log.unlink(missing_ok=True)
 
-    def run(self, command_line, program=COMPANION, debug=None, desktop_scrnsave=KEEP):
+    def run(self, command_line, program=COMPANION, debug=None, desktop_scrnsave=KEEP,
+            timeout_ms=RUN_TIMEOUT_MS):
         """Runs the companion (or another program) with these raw command-line
         bytes, from the given state of the Desktop key's SCRNSAVE.EXE;
         returns the harness's report as a dict, with desktop_scrnsave and
@@ -198,8 +201,8 @@ class Lab:
         elif desktop_scrnsave is not KEEP:
             (self.drive / "lab" / "scrnsave.txt").write_bytes(desktop_scrnsave)
             setup = ["desktop-scrnsave=" + SCRNSAVE_FILE]
-        result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(RUN_TIMEOUT_MS), *setup,
-                           timeout=RUN_TIMEOUT_MS / 1000 + 30, debug=debug)
+        result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(timeout_ms), *setup,
+                           timeout=timeout_ms / 1000 + 30, debug=debug)
         report = {"log": result.stderr.decode("latin-1")} if debug else {}
         for line in result.stdout.decode("latin-1").splitlines():
             name, _, value = line.partition("=")

@@ -3,6 +3,7 @@
 //
 //   harness run <exe> <command-line file> <timeout ms> [desktop-scrnsave=<file> | desktop-scrnsave-absent]
 //   harness profile 9x|nt
+//   harness shellopen <file>
 //
 // "run" first puts HKCU\Control Panel\Desktop\SCRNSAVE.EXE in a known state
 // when asked (the value read from <file>, or no value), switches screen
@@ -24,8 +25,14 @@
 // SCRNSAVE.EXE to HKCU\Control Panel\Desktop, the rest of the section to
 // HKLM. "profile 9x" removes the mapping, so the profile calls work on the
 // file itself, as on Windows 9x.
+//
+// "shellopen" asks the shell to open <file> with its default verb, as a
+// click in Explorer does (a shortcut runs its target); run it under "run" to
+// wait for what it starts. Its exit code is 0 when the shell took the
+// request, otherwise the error.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -173,6 +180,11 @@ int Run(const char* exe, const char* commandLineFile, DWORD timeout, const char*
             return 1;
         }
     }
+    // Wine starts its desktop process (explorer.exe /desktop) for the first
+    // program of a session that needs one and keeps it running; start it
+    // here, outside the job, so that it is not taken for something the
+    // program under test started and is waited for.
+    GetDesktopWindow();
     std::string profileBefore = RegistryText(DesktopKey, "ScreenSaveActive");
     std::string desktopBefore = DesktopValues();
     std::string scrnsaveBefore = RegistryText(DesktopKey, "SCRNSAVE.EXE");
@@ -259,6 +271,15 @@ int Profile(const char* family) {
     return 0;
 }
 
+int ShellOpen(const char* file) {
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpFile = file;
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExA(&info) ? 0 : static_cast<int>(GetLastError());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -271,9 +292,12 @@ int main(int argc, char** argv) {
                    argc == 6 ? argv[5] : nullptr);
     if (argc == 3 && std::strcmp(argv[1], "profile") == 0)
         return Profile(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "shellopen") == 0)
+        return ShellOpen(argv[2]);
     std::fprintf(stderr,
                  "usage: harness run <exe> <command-line file> <timeout ms> "
                  "[desktop-scrnsave=<file> | desktop-scrnsave-absent]\n"
-                 "       harness profile 9x|nt\n");
+                 "       harness profile 9x|nt\n"
+                 "       harness shellopen <file>\n");
     return 2;
 }
