@@ -7,7 +7,7 @@
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap win32 win64 host host-sanitize test test-sanitize fuzz run bench clean
+.PHONY: all bootstrap win32 win64 host host-sanitize test test-sanitize fuzz run bench installer clean
 
 all: win32 win64 host
 
@@ -42,6 +42,14 @@ run: bootstrap
 
 bench: win32 win64
 	@/usr/bin/python3 tools/bench.py
+
+# The example installer around the shipped exe and the publisher's own
+# screen saver; there is no default, so no placeholder is ever shipped.
+installer:
+	@[ -n "$(SCREEN_SAVER)" ] || { echo "make installer: say which screen saver to ship:" \
+		"make installer SCREEN_SAVER=path/to/Velmora.scr" >&2; exit 2; }
+	@$(MAKE) --no-print-directory win32
+	@/usr/bin/python3 tools/build_installer.py "$(SCREEN_SAVER)" build/installer/VelmoraSetup.exe
 
 clean:
 	rm -rf build
