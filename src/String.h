@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 // A counted string of 8-bit characters in the ANSI code page. It owns its
 // characters, keeps a zero byte after the last one, and hands the platform
@@ -75,3 +76,6 @@ public:
         return *this;
     }
 };
+
+static_assert(std::is_trivially_destructible_v<ProcessString>,
+              "a process-wide string must need no code at exit");
