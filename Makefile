@@ -2,12 +2,13 @@
 # tests; `make test` builds and runs every test; `make run ARGS=/iw` runs the
 # shipped companion under Wine and shows what it changed (PROFILE=9x for the
 # Windows 9x form). `make test-sanitize` runs the unit tests under ASan and
-# UBSan, `make fuzz` fuzzes the command line for FUZZ_SECONDS, and
-# `make bench` prints the benchmark figures.
+# UBSan, `make fuzz` fuzzes the command line for FUZZ_SECONDS, `make bench`
+# prints the benchmark figures, and `make installer SCREEN_SAVER=...` builds
+# the example installer.
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap win32 win64 host host-sanitize test test-sanitize fuzz run bench installer clean
+.PHONY: all bootstrap win32 win64 quiet-windows host host-sanitize test test-sanitize fuzz run bench installer clean
 
 all: win32 win64 host
 
@@ -32,15 +33,18 @@ fuzz: bootstrap
 	build/fuzz/command_line_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 		-artifact_prefix=build/fuzz/ build/fuzz/corpus tests/fuzz/corpus
 
-# The build's own output goes to build/run-build.log and is shown only when
-# it fails, so that what `make run` prints is the companion's report.
-run: bootstrap
+# run and bench build the Windows programs with the build's own output in
+# build/windows-build.log, shown only when the build fails, so that what
+# they print is their own report.
+quiet-windows: bootstrap
 	@mkdir -p build
 	@{ for preset in win32 win64; do cmake --preset $$preset && cmake --build --preset $$preset -j 2 \
-		|| exit 1; done; } >build/run-build.log 2>&1 || { cat build/run-build.log; exit 1; }
+		|| exit 1; done; } >build/windows-build.log 2>&1 || { cat build/windows-build.log; exit 1; }
+
+run: quiet-windows
 	@/usr/bin/python3 tools/run_companion.py
 
-bench: win32 win64
+bench: quiet-windows
 	@/usr/bin/python3 tools/bench.py
 
 # The example installer around the shipped exe and the publisher's own
