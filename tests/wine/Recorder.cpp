@@ -1,11 +1,13 @@
 // Recording stand-in for the programs the companion starts (rundll32 and the
-// web browser), a Windows program run under wine64. Each start appends one
-// line to "<its own path>.log":
+// web browser), a Windows program built for each of the companion's builds
+// and run under Wine. Each start appends one line to "<its own path>.log":
 //
 //   command=<raw command line> show=<show state or -> scrnsave=<[boot] SCRNSAVE.EXE or <absent>> active=<0|1>
 //
 // so the suite sees the exact command line, the show state it was given, and
-// what SYSTEM.INI and screen saving looked like when it started. Bytes other
+// what the profile call for [boot] SCRNSAVE.EXE of SYSTEM.INI (the file, or
+// the registry where [boot] is mapped) and screen saving gave when it
+// started. Bytes other
 // than printable ASCII, and '%', are written as %XX.
 
 #include <windows.h>
