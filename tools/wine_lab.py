@@ -112,11 +112,35 @@ class Lab:
         after the program itself has ended."""
         env = dict(self.env, WINEDEBUG=debug) if debug else self.env
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run([WINE, *args], env=env, stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=err, timeout=timeout).returncode
+            try:
+                code = subprocess.run([WINE, *args], env=env, stdin=subprocess.DEVNULL,
+                                      stdout=out, stderr=err, timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                out.seek(0)
+                err.seek(0)
+                raise RuntimeError("%r did not end within %s s; it wrote %r and %r; Wine's processes then: %s"
+                                   % (args, timeout, out.read()[-2000:], err.read()[-2000:], self.processes()))
             out.seek(0)
             err.seek(0)
             return subprocess.CompletedProcess(args, code, out.read(), err.read())
+
+    def processes(self):
+        """The processes of this prefix, as ps shows them: for a report."""
+        lines = []
+        for entry in Path("/proc").iterdir():
+            try:
+                if not entry.name.isdigit():
+                    continue
+                environ = (entry / "environ").read_bytes().split(b"\0")
+                if ("WINEPREFIX=%s" % self.prefix).encode() not in environ:
+                    continue
+                status = dict(line.split(":", 1) for line in (entry / "status").read_text().splitlines()
+                              if ":" in line)
+                command = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode("latin-1").strip()
+                lines.append("%s %s %s" % (entry.name, status.get("State", "?").strip(), command))
+            except OSError:
+                continue
+        return "; ".join(lines)
 
     def lacks_32_bit_system(self):
         """A prefix made before wine32 was installed has no 32-bit system
