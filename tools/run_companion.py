@@ -63,7 +63,7 @@ def main():
     print("Running build/%s/VelmoraCompanion.exe, %s (%s)" % (build, which, WINE))
     print("Profile: %s" % PROFILES[profile])
     print("  VelmoraCompanion.exe" + (" " + args if args else ""))
-    if not (lab.prefix / "system.reg").exists() or lab.lacks_32_bit_system():
+    if lab.must_be_made():
         print("(making the demo Wine prefix in build/demo-prefix first: about half a minute)")
     sys.stdout.flush()
     lab.start()

@@ -11,6 +11,7 @@ NT, says whether [boot] of SYSTEM.INI is the file itself or, as on NT-family
 Windows, mapped to the registry. Used by the end-to-end suite, `make run`
 and `make bench`."""
 
+import functools
 import os
 import shutil
 import subprocess
@@ -27,9 +28,11 @@ SCRNSAVE_FILE = r"C:\lab\scrnsave.txt"
 RUN_TIMEOUT_MS = 10000
 
 
+@functools.cache
 def wine32_missing():
     """Why this machine cannot run 32-bit Windows programs, found out by
-    starting Wine's 32-bit loader; None when it can."""
+    starting Wine's 32-bit loader; None when it can. Asked once a run: the
+    answer does not change while it lasts."""
     try:
         result = subprocess.run([WINE32, "--version"], capture_output=True, timeout=60)
     except FileNotFoundError:
@@ -46,7 +49,7 @@ def wineserver():
 
 
 def unescape(text):
-    """Undoes the stand-in's %XX escapes."""
+    """Undoes the %XX escapes of the Wine helpers (tests/wine/Escaped.h)."""
     out, i = bytearray(), 0
     raw = text.encode("latin-1")
     while i < len(raw):
@@ -148,6 +151,10 @@ class Lab:
         such a prefix has to be made anew."""
         return (self.prefix / "system.reg").exists() and wine32_missing() is None and \
             not (self.drive / "windows" / "syswow64" / "kernel32.dll").exists()
+
+    def must_be_made(self):
+        """Whether start() has to make the prefix, first or anew."""
+        return not (self.prefix / "system.reg").exists() or self.lacks_32_bit_system()
 
     def start(self):
         """Starts one wineserver for all runs, creates the prefix on first use

@@ -31,6 +31,8 @@
 // wait for what it starts. Its exit code is 0 when the shell took the
 // request, otherwise the error.
 
+#include "Escaped.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -58,21 +60,6 @@ std::string ReadFile(const char* path) {
         std::fclose(f);
     }
     return bytes;
-}
-
-// Printable ASCII as it is; every other byte, and '%', as %XX.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c > 32 && c < 127 && c != '%') {
-            out += static_cast<char>(c);
-        } else {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", c);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 std::string RegistryText(const char* key, const char* name) {

@@ -7,31 +7,14 @@
 // so the suite sees the exact command line, the show state it was given, and
 // what the profile call for [boot] SCRNSAVE.EXE of SYSTEM.INI (the file, or
 // the registry where [boot] is mapped) and screen saving gave when it
-// started. Bytes other
-// than printable ASCII, and '%', are written as %XX.
+// started. Text is written as Escaped.h escapes it.
+
+#include "Escaped.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
-
-namespace {
-
-std::string Escaped(const char* text) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        if (*p > 32 && *p < 127 && *p != '%') {
-            out += static_cast<char>(*p);
-        } else {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", *p);
-            out += hex;
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 int main() {
     STARTUPINFOA startup = {};
