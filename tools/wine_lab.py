@@ -15,6 +15,7 @@ import functools
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 from pathlib import Path
 
@@ -42,6 +43,25 @@ def wine32_missing():
     if result.returncode != 0:
         return "Wine's 32-bit loader %s does not start: %r" % (WINE32, result.stderr[-300:])
     return None
+
+
+@functools.cache
+def fixed_layout():
+    """The command prefix that starts Wine without address-space
+    randomization, or nothing where the kernel refuses that. Debian's Wine 8
+    has no preloader, so it reserves the addresses Windows fixes (the shared
+    user data page at 0x7ffe0000 among them) only once the C library is up;
+    this kernel starts a 64-bit program's heap anywhere in the 1 GiB after
+    the loader at 0x7d000000, and about one start in several thousand finds
+    its heap on that page and dies before the program runs. Processes that
+    Wine starts inherit the setting."""
+    command = ["setarch", os.uname().machine, "-R"]
+    try:
+        if subprocess.run(command + ["true"], capture_output=True, timeout=30).returncode == 0:
+            return command
+    except OSError:
+        pass
+    return []
 
 
 def wineserver():
@@ -76,10 +96,12 @@ class Lab:
         self.helpers_dir = Path(helpers_dir).resolve()
         self.companion = Path(companion or self.build_dir / "VelmoraCompanion.exe").resolve()
         self.drive = self.prefix / "drive_c"
-        # No Gecko or Mono to install, and no menu entries on the Linux side
-        # for the shortcuts an installer makes.
+        # No Gecko or Mono to install, no menu entries on the Linux side for
+        # the shortcuts an installer makes, and of Wine's own messages only
+        # its memory manager's errors, which say why a process did not start.
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64",
-                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", WINEDEBUG="-all", LC_ALL="C.UTF-8")
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", WINEDEBUG="-all,err+virtual",
+                        LC_ALL="C.UTF-8")
         self.env.pop("DISPLAY", None)
         self.server_started = False
 
@@ -109,14 +131,15 @@ class Lab:
         return self.drive / "browser" / "browser.exe.log"
 
     def wine(self, *args, timeout=60, debug=None):
-        """Runs a Windows program, with Wine's debug channels set to debug if
-        given; its output goes through files, not pipes, because the
-        processes Wine starts in the background would hold a pipe open long
-        after the program itself has ended."""
+        """Runs a Windows program, laid out as fixed_layout() says, with
+        Wine's debug channels set to debug if given; its output goes through
+        files, not pipes, because the processes Wine starts in the
+        background would hold a pipe open long after the program itself has
+        ended."""
         env = dict(self.env, WINEDEBUG=debug) if debug else self.env
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
-                code = subprocess.run([WINE, *args], env=env, stdin=subprocess.DEVNULL,
+                code = subprocess.run([*fixed_layout(), WINE, *args], env=env, stdin=subprocess.DEVNULL,
                                       stdout=out, stderr=err, timeout=timeout).returncode
             except subprocess.TimeoutExpired:
                 out.seek(0)
@@ -240,6 +263,10 @@ class Lab:
             report[name] = value
         if result.returncode != 0 or "error" in report:
             raise RuntimeError("harness failed: %r %r" % (report, result.stderr[-500:]))
+        lost = int(report.get("lost_starts", 0)) + int(report.get("probe_lost_starts", 0))
+        if lost:
+            print("note: Wine lost %d start(s) before the program ran, and the harness started it again: %r"
+                  % (lost, result.stderr[-500:]), file=sys.stderr)
         for name in ("desktop_scrnsave", "desktop_scrnsave_before"):
             value = report.get(name, "<absent>")
             report[name] = None if value == "<absent>" else unescape(value)
