@@ -27,6 +27,9 @@ HARNESS = r"C:\lab\harness.exe"
 COMMAND_FILE = r"C:\lab\command.txt"
 SCRNSAVE_FILE = r"C:\lab\scrnsave.txt"
 RUN_TIMEOUT_MS = 10000
+# What Wine writes when a process it starts finds its heap where Windows
+# keeps the shared user data, and ends before the program runs.
+LOST_START = b"failed to map the shared user data"
 
 
 @functools.cache
@@ -135,8 +138,17 @@ class Lab:
         Wine's debug channels set to debug if given; its output goes through
         files, not pipes, because the processes Wine starts in the
         background would hold a pipe open long after the program itself has
-        ended."""
+        ended. A start that Wine lost before the program ran (see
+        fixed_layout) is made again, at most three times."""
         env = dict(self.env, WINEDEBUG=debug) if debug else self.env
+        for attempt in range(3):
+            result = self.wine_once(args, env, timeout)
+            if result.returncode != 1 or result.stdout or LOST_START not in result.stderr:
+                break
+            print("note: Wine lost the start of %r before it ran; starting it again" % (args,), file=sys.stderr)
+        return result
+
+    def wine_once(self, args, env, timeout):
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
                 code = subprocess.run([*fixed_layout(), WINE, *args], env=env, stdin=subprocess.DEVNULL,
