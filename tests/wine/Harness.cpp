@@ -115,11 +115,13 @@ bool SetDesktopScrnsave(const char* valueFile) {
 }
 
 // Wine's CreateProcess fails with ERROR_INTERNAL_ERROR when the new process
-// ended before Wine had set it up, that is before the program's imports were
-// loaded or any of its code ran. It happens about once in several thousand
-// starts, on any program, so such a lost start changed nothing and is made
-// again, at most three times; *lost counts them for the report. The clock
-// in *started is read just before the start that counts.
+// ended before Wine had set it up, before the program's imports were loaded
+// or any of its code ran: under Debian's Wine 8, a 64-bit process whose heap
+// Linux put on the shared user data page ends so (see fixed_layout() in
+// tools/wine_lab.py, which prevents it where it can). Such a lost start
+// changed nothing, so it is made again, at most three times; *lost counts
+// them for the report. The clock in *started is read just before the start
+// that counts.
 bool Start(const char* exe, char* commandLine, BOOL inherit, DWORD flags, STARTUPINFOA* startup,
            PROCESS_INFORMATION* process, LARGE_INTEGER* started, int* lost) {
     for (*lost = 0;; ++*lost) {
