@@ -17,6 +17,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import unittest
 from pathlib import Path
 
 WINE = "/usr/lib/wine/wine64"
@@ -30,6 +31,8 @@ RUN_TIMEOUT_MS = 10000
 # What Wine writes when a process it starts finds its heap where Windows
 # keeps the shared user data, and ends before the program runs.
 LOST_START = b"failed to map the shared user data"
+# The exit code CTest takes for a skipped Wine test (SKIP_RETURN_CODE).
+SKIPPED = 77
 
 
 @functools.cache
@@ -65,6 +68,20 @@ def fixed_layout():
     except OSError:
         pass
     return []
+
+
+def run_tests(argv, needs_32_bit=None):
+    """Runs the calling script's test cases, verbosely, with these extra
+    arguments and returns the exit code for CTest. needs_32_bit names what
+    only runs where 32-bit programs can: where they cannot, the run is
+    skipped, with the reason."""
+    if needs_32_bit:
+        reason = wine32_missing()
+        if reason:
+            print("SKIPPED: %s cannot run here: %s" % (needs_32_bit, reason))
+            return SKIPPED
+    program = unittest.main(argv=[sys.argv[0], "-v"] + argv, exit=False)
+    return 0 if program.result.wasSuccessful() else 1
 
 
 def wineserver():
@@ -109,6 +126,10 @@ class Lab:
         self.server_started = False
 
     # Paths on the Linux side.
+    def linux(self, windows_path):
+        """Where a path on drive C: of the prefix is."""
+        return self.drive / windows_path[3:].replace("\\", "/")
+
     def system_ini_files(self):
         """Every spelling of SYSTEM.INI in the Windows directory: names are
         case-blind there, but not on the Linux side."""
@@ -141,7 +162,7 @@ class Lab:
         ended. A start that Wine lost before the program ran (see
         fixed_layout) is made again, at most three times."""
         env = dict(self.env, WINEDEBUG=debug) if debug else self.env
-        for attempt in range(3):
+        for _ in range(3):
             result = self.wine_once(args, env, timeout)
             if result.returncode != 1 or result.stdout or LOST_START not in result.stderr:
                 break
@@ -149,6 +170,7 @@ class Lab:
         return result
 
     def wine_once(self, args, env, timeout):
+        """One start of a Windows program, as wine() describes it."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
                 code = subprocess.run([*fixed_layout(), WINE, *args], env=env, stdin=subprocess.DEVNULL,
@@ -260,12 +282,12 @@ class Lab:
         desktop_scrnsave_before as bytes (None: no value). With debug,
         Wine's debug channels are switched on and the report's "log" holds
         what they wrote."""
-        (self.drive / "lab" / "command.txt").write_bytes(command_line)
+        self.linux(COMMAND_FILE).write_bytes(command_line)
         setup = []
         if desktop_scrnsave is None:
             setup = ["desktop-scrnsave-absent"]
         elif desktop_scrnsave is not KEEP:
-            (self.drive / "lab" / "scrnsave.txt").write_bytes(desktop_scrnsave)
+            self.linux(SCRNSAVE_FILE).write_bytes(desktop_scrnsave)
             setup = ["desktop-scrnsave=" + SCRNSAVE_FILE]
         result = self.wine(HARNESS, "run", program, COMMAND_FILE, str(timeout_ms), *setup,
                            timeout=timeout_ms / 1000 + 30, debug=debug)

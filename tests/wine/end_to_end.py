@@ -21,9 +21,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
-from wine_lab import KEEP, Lab, wine32_missing  # noqa: E402
-
-SKIPPED = 77
+from wine_lab import KEEP, Lab, run_tests  # noqa: E402
 
 NAME = b"C:\\companion\\VelmoraCompanion.exe"
 CONTROL_PANEL = b"rundll32 shell32.dll,Control_RunDLL desk.cpl,,1"
@@ -98,6 +96,8 @@ DISPATCH = [
 
 def setUpModule():
     global LAB
+    print("Running the %s build, %s" % (OPTIONS.build, Path(OPTIONS.build_dir) / "VelmoraCompanion.exe"))
+    sys.stdout.flush()
     LAB = Lab(OPTIONS.prefix, OPTIONS.build_dir, OPTIONS.helpers_dir)
     try:
         LAB.start()
@@ -279,15 +279,7 @@ def main():
     parser.add_argument("--helpers-dir", required=True, help="the x86-64 build, with the harness")
     parser.add_argument("--prefix", required=True, help="the Wine prefix to use (created on first use)")
     OPTIONS, rest = parser.parse_known_args()
-    if OPTIONS.build == "win32":
-        reason = wine32_missing()
-        if reason:
-            print("SKIPPED: the 32-bit build cannot run here: %s" % reason)
-            return SKIPPED
-    print("Running the %s build, %s" % (OPTIONS.build, Path(OPTIONS.build_dir) / "VelmoraCompanion.exe"))
-    sys.stdout.flush()
-    program = unittest.main(argv=[sys.argv[0], "-v"] + rest, exit=False)
-    return 0 if program.result.wasSuccessful() else 1
+    return run_tests(rest, needs_32_bit="the 32-bit build" if OPTIONS.build == "win32" else None)
 
 
 if __name__ == "__main__":

@@ -19,9 +19,8 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tools"))
-from wine_lab import Lab, wine32_missing  # noqa: E402
+from wine_lab import Lab, run_tests  # noqa: E402
 
-SKIPPED = 77
 INSTALL_DIR = r"C:\Program Files (x86)\Velmora"
 START_MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Velmora"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
@@ -65,15 +64,12 @@ class Installer(unittest.TestCase):
                         str(installer)], check=True, stdout=subprocess.DEVNULL)
         shutil.copyfile(installer, self.lab.drive / "lab" / "VelmoraSetup.exe")
 
-    def linux(self, windows_path):
-        return self.lab.drive / windows_path[3:].replace("\\", "/")
-
     def clean_slate(self):
         """Takes away whatever an interrupted earlier run left installed."""
         for path in INSTALLED:
-            self.linux(path).unlink(missing_ok=True)
+            self.lab.linux(path).unlink(missing_ok=True)
         for folder in (INSTALL_DIR, START_MENU):
-            shutil.rmtree(self.linux(folder), ignore_errors=True)
+            shutil.rmtree(self.lab.linux(folder), ignore_errors=True)
         if self.registered():
             self.lab.wine("reg", "delete", UNINSTALL_KEY, "/f", "/reg:32")
 
@@ -107,13 +103,13 @@ class Installer(unittest.TestCase):
         report = self.run_program(b"VelmoraSetup.exe /S", r"C:\lab\VelmoraSetup.exe", desktop_scrnsave=None)
         short = report["shortpath"].encode("latin-1")
         self.assertTrue(short.lower().endswith(b"\\velmora.scr"), short)
-        self.assertEqual(self.linux(INSTALL_DIR + r"\VelmoraCompanion.exe").read_bytes(),
+        self.assertEqual(self.lab.linux(INSTALL_DIR + r"\VelmoraCompanion.exe").read_bytes(),
                          (Path(OPTIONS.build_dir) / "VelmoraCompanion.exe").read_bytes(),
                          "the installed companion is not the shipped exe")
-        self.assertEqual(self.linux(r"C:\windows\Velmora.scr").read_bytes(), self.stand_in.read_bytes(),
+        self.assertEqual(self.lab.linux(r"C:\windows\Velmora.scr").read_bytes(), self.stand_in.read_bytes(),
                          "the screen saver in the Windows directory")
         for path in INSTALLED:
-            self.assertTrue(self.linux(path).is_file(), path)
+            self.assertTrue(self.lab.linux(path).is_file(), path)
         self.assertEqual(report["desktop_scrnsave"], short, "the install's /iw run set no screen saver")
         self.assertEqual(report["active"], "1", "the install's /iw run did not switch screen saving on")
         self.assertTrue(self.registered(), "no uninstall registration")
@@ -130,9 +126,9 @@ class Installer(unittest.TestCase):
 
         self.run_program(b"Uninstall.exe /S", INSTALL_DIR + r"\Uninstall.exe")
         for path in INSTALLED:
-            self.assertFalse(self.linux(path).exists(), "%s is still there" % path)
+            self.assertFalse(self.lab.linux(path).exists(), "%s is still there" % path)
         for folder in (INSTALL_DIR, START_MENU):
-            self.assertFalse(self.linux(folder).exists(), "%s is still there" % folder)
+            self.assertFalse(self.lab.linux(folder).exists(), "%s is still there" % folder)
         self.assertFalse(self.registered(), "the uninstall registration is still there")
         self.assertEqual(self.snapshot(), before, "Program Files, the Start menu or the Windows directory changed")
 
@@ -145,12 +141,7 @@ def main():
     parser.add_argument("--prefix", required=True, help="the Wine prefix to use (created on first use)")
     parser.add_argument("--work", required=True, help="a folder for the stand-in screen saver and the installer")
     OPTIONS, rest = parser.parse_known_args()
-    reason = wine32_missing()
-    if reason:
-        print("SKIPPED: the 32-bit installer cannot run here: %s" % reason)
-        return SKIPPED
-    program = unittest.main(argv=[sys.argv[0], "-v"] + rest, exit=False)
-    return 0 if program.result.wasSuccessful() else 1
+    return run_tests(rest, needs_32_bit="the 32-bit installer")
 
 
 if __name__ == "__main__":
